@@ -1,0 +1,64 @@
+# Pellix: the top-level entry points. Every target does its own set-up.
+SHELL := /bin/bash
+ROOT := $(CURDIR)
+JOBS ?= $(shell nproc)
+CMAKE_QUIET := -Wno-dev --log-level=WARNING
+
+.PHONY: all bootstrap deps linux windows sanitize test test-native test-windows test-e2e test-sanitize \
+        run bench images fuzz soak dist docs clean
+
+all: linux windows
+
+bootstrap:
+	@bash scripts/bootstrap.sh
+
+deps: bootstrap
+	@bash scripts/build-libjpeg-windows.sh
+	@bash scripts/build-googletest-windows.sh
+
+build/linux/build.ninja: | bootstrap
+	@cmake --preset linux $(CMAKE_QUIET) >/dev/null
+
+linux: bootstrap build/linux/build.ninja
+	@cmake --build build/linux -j $(JOBS)
+
+build/windows/build.ninja: | deps
+	@cmake --preset windows $(CMAKE_QUIET) >/dev/null
+
+windows: deps build/windows/build.ninja
+	@cmake --build build/windows -j $(JOBS)
+
+build/linux-sanitize/build.ninja: | bootstrap
+	@cmake -S . -B build/linux-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
+	    -DCMAKE_CXX_COMPILER=clang++ -DPELLIX_SANITIZE=ON -DPELLIX_BENCH=OFF $(CMAKE_QUIET) >/dev/null
+
+sanitize: bootstrap build/linux-sanitize/build.ninja
+	@cmake --build build/linux-sanitize -j $(JOBS)
+
+test: linux windows sanitize
+	@bash scripts/run-tests.sh
+
+test-native: linux
+	@bash scripts/run-tests.sh native
+
+test-windows: windows
+	@bash scripts/run-tests.sh windows
+
+test-e2e: linux windows
+	@bash scripts/run-tests.sh e2e
+
+test-sanitize: sanitize
+	@bash scripts/run-tests.sh sanitize
+
+run: linux windows
+	@bash scripts/run.sh
+
+bench: linux windows
+	@bash scripts/bench.sh
+
+images: linux
+	@cmake --build build/linux --target pellix-imagegen
+	@build/linux/tools/imagegen/pellix-imagegen resources
+
+clean:
+	rm -rf build

@@ -1,0 +1,9 @@
+#ifndef PELLIX_RESOURCE_H
+#define PELLIX_RESOURCE_H
+
+#define IDD_CONFIG 104
+#define IDC_USE_MIRRORS 1001
+#define IDS_DESCRIPTION 1
+#define IDI_PELLIX 1
+
+#endif
