@@ -30,7 +30,7 @@ windows: deps build/windows/build.ninja
 
 build/linux-sanitize/build.ninja: | bootstrap
 	@cmake -S . -B build/linux-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
-	    -DCMAKE_CXX_COMPILER=clang++ -DPELLIX_SANITIZE=ON -DPELLIX_BENCH=OFF $(CMAKE_QUIET) >/dev/null
+	    -DCMAKE_CXX_COMPILER=clang++ -DPELLIX_SANITIZE=ON -DPELLIX_FUZZ=ON -DPELLIX_BENCH=OFF $(CMAKE_QUIET) >/dev/null
 
 sanitize: bootstrap build/linux-sanitize/build.ninja
 	@cmake --build build/linux-sanitize -j $(JOBS)
@@ -55,6 +55,10 @@ run: linux windows
 
 bench: linux windows
 	@bash scripts/bench.sh
+
+FUZZ_SECONDS ?= 60
+fuzz: sanitize
+	@bash scripts/fuzz.sh explore $(FUZZ_SECONDS)
 
 images: linux
 	@cmake --build build/linux --target pellix-imagegen

@@ -6,7 +6,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 suites=("$@")
 if [ "${#suites[@]}" -eq 0 ]; then
-    suites=(native sanitize windows e2e)
+    suites=(native sanitize fuzz windows e2e)
 fi
 jobs="$(nproc)"
 failed=()
@@ -32,6 +32,8 @@ for suite in "${suites[@]}"; do
             LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \
             UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
             ctest --test-dir build/linux-sanitize --output-on-failure -j "$jobs" ;;
+    fuzz)
+        run_suite fuzz scripts/fuzz.sh replay ;;
     windows)
         run_suite windows scripts/with-wine.sh ctest --test-dir build/windows --output-on-failure ;;
     e2e)
