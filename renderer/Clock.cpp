@@ -8,7 +8,6 @@ int64_t gClockFrequency = 0;
 
 namespace {
 
-const float kInitialFpsEstimate = 50.0f;
 const float kMillisecondsToSeconds = 0.001f;
 const int64_t kMillisecondsPerSecond = 1000;
 const int32_t kMinPauseMs = 1;
@@ -52,8 +51,12 @@ void KaleidoRenderer::startClock()
 
 void KaleidoRenderer::updateClock()
 {
-    const int64_t now = clockCounter();
-    const int64_t ms = ((now - gClockOrigin) * kMillisecondsPerSecond) / gClockFrequency;
+    // Whole seconds and the rest apart: the same truncated milliseconds as
+    // (counts * 1000) / frequency, without that product overflowing once a
+    // nanosecond counter has run for about 106 days.
+    const int64_t counts = clockCounter() - gClockOrigin;
+    const int64_t ms = (counts / gClockFrequency) * kMillisecondsPerSecond +
+                       ((counts % gClockFrequency) * kMillisecondsPerSecond) / gClockFrequency;
     timeSeconds = static_cast<float>(ms) * kMillisecondsToSeconds;
 
     const float elapsed = timeSeconds - lastMeasureTime;

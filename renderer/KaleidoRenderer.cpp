@@ -56,6 +56,9 @@ KaleidoRenderer::~KaleidoRenderer()
 {
     delete scene;
     scene = nullptr;
+    if (gRenderer == this) {
+        gRenderer = nullptr;
+    }
 }
 
 void KaleidoRenderer::setProjection()

@@ -12,6 +12,7 @@ const uint32_t FrameFlagMirrors = 0x10000u;
 const int kTargetFps = 24;
 const int kInitialPauseMs = 74;
 const float kInitialWedgeAngle = 36.0f;
+const float kInitialFpsEstimate = 50.0f;
 
 // Turns the sprite scene into a kaleidoscope. One per saver window, created
 // after the window's OpenGL context is current and destroyed before it is
@@ -28,7 +29,9 @@ struct KaleidoRenderer {
     int32_t width = 0;               // client size in pixels
     int32_t height = 0;
     bool mirrorsOn = false;          // set at the start of every frame
-    float fpsEstimate = 0.0f;        // frames per second at the last measurement
+    // Starts at the clock's initial estimate also for a renderer whose
+    // startClock finds the process clock already running.
+    float fpsEstimate = kInitialFpsEstimate; // frames per second at the last measurement
     float timeSeconds = 0.0f;        // since the clock started, whole milliseconds
     float transitionStart = 0.0f;    // wedge-angle transition, seconds and degrees
     float transitionDuration = 0.0f;
@@ -45,7 +48,8 @@ struct KaleidoRenderer {
     // Seeds the random generator from the calendar time, sets viewport and
     // projection, starts the clock, creates the scene. Sets gRenderer.
     KaleidoRenderer(int32_t clientWidth, int32_t clientHeight);
-    // Destroys the scene; the context must still be current.
+    // Destroys the scene; the context must still be current. Clears
+    // gRenderer when it points here.
     ~KaleidoRenderer();
     KaleidoRenderer(const KaleidoRenderer&) = delete;
     KaleidoRenderer& operator=(const KaleidoRenderer&) = delete;
@@ -60,9 +64,18 @@ struct KaleidoRenderer {
     void resize(int32_t clientWidth, int32_t clientHeight);
 
     void drawWedges();
-    // Slot count and clip planes for `angle` degrees (360/46 .. 36 in use).
+    // Slot count and clip planes for `angle` degrees (360/46 .. 36 in use;
+    // the planes cut one slot for angles up to 180). An angle that is not a
+    // finite positive number, or so small that the slots could not be
+    // counted, leaves every geometry field unchanged.
     void updateGeometry(float angle);
+    // First call in the process: fixes the clock's origin and frequency (the
+    // millisecond tick when the counter has no frequency) and resets the
+    // measurement fields. Later calls, from any renderer, change nothing.
     void startClock();
+    // Reads the clock into timeSeconds (whole milliseconds since the origin)
+    // and, once a second or more has passed since the last measurement,
+    // measures the frame rate and moves pauseMs (kept within 1..1000).
     void updateClock();
     void toggleMirrors();
     void setProjection();

@@ -9,6 +9,9 @@ const double kFullCircle = 360.0;
 const double kSlotFractionTolerance = 0.001;
 const float kStartRayDegrees = 270.0f;
 const float kQuarterTurn = 90.0f;
+// More slots than this cannot be drawn in any useful time; the limit also
+// keeps the quotient far inside the range of int32.
+const double kMaxSlotQuotient = 100000.0;
 
 ClipPlane planeFacing(float degrees)
 {
@@ -20,9 +23,12 @@ ClipPlane planeFacing(float degrees)
 
 void KaleidoRenderer::updateGeometry(float angle)
 {
+    const double quotient = kFullCircle / static_cast<double>(angle);
+    if (!std::isfinite(angle) || !(angle > 0.0f) || !(quotient <= kMaxSlotQuotient)) {
+        return;
+    }
     wedgeAngle = angle;
 
-    const double quotient = kFullCircle / static_cast<double>(angle);
     const int32_t whole = static_cast<int32_t>(quotient);
     wedgeCount = quotient - whole > kSlotFractionTolerance ? whole + 1 : whole;
 
