@@ -1,0 +1,84 @@
+#!/bin/bash
+# Runs the Windows saver under Wine: `scripts/run.sh [SWITCH...]`, /s when
+# none is given (/c for the settings, /p HWND for a preview).
+#
+# On a desktop it runs on the current display in a prefix of its own under
+# build/ (made on the first run); press a key or move the mouse to end it.
+# Without a display it runs on a private Xvfb for a few seconds and leaves a
+# screenshot in build/preview/.
+set -uo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${PELLIX_WINDOWS_BUILD:-$root/build/windows}"
+saver="$build/pellix.scr"
+if [ ! -f "$saver" ]; then
+    echo "run: $saver is missing; build it with 'make windows'" >&2
+    exit 1
+fi
+if [ "$#" -eq 0 ]; then
+    set -- /s
+fi
+
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+if [ -n "${DISPLAY:-}" ]; then
+    export WINEPREFIX="$root/build/run-prefix"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "run: preparing a Wine prefix in $WINEPREFIX (once)"
+        wineboot -i >/dev/null 2>&1
+        wineserver -w
+    fi
+    wine "$saver" "$@"
+    exit $?
+fi
+
+# No display: a private one, the saver for a few seconds, one screenshot.
+preview_seconds=6
+window_wait_tenths=600
+shot="$root/build/preview/pellix-wine.png"
+mkdir -p "$(dirname "$shot")"
+prefix="$(mktemp -d /tmp/pellix-run.XXXXXX)"
+xvfb_pid=""
+saver_pid=""
+cleanup() {
+    if [ -n "$saver_pid" ]; then
+        kill "$saver_pid" >/dev/null 2>&1 || true
+        wait "$saver_pid" 2>/dev/null || true
+    fi
+    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" >/dev/null 2>&1 || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    rm -rf "$prefix"
+}
+trap cleanup EXIT
+
+fifo="$prefix/displayfd"
+mkfifo "$fifo"
+Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+xvfb_pid=$!
+read -r -t 30 display_number <"$fifo" || true
+if [ -z "${display_number:-}" ]; then
+    echo "run: no display, and Xvfb did not start" >&2
+    exit 1
+fi
+export DISPLAY=":$display_number"
+export WINEPREFIX="$prefix/prefix"
+echo "run: no display; running the saver on a private Xvfb ($DISPLAY)"
+wineboot -i >/dev/null 2>&1
+wineserver -w
+wine "$saver" "$@" >/dev/null 2>&1 &
+saver_pid=$!
+for _ in $(seq 1 "$window_wait_tenths"); do
+    if xdotool search --onlyvisible --name '^SaverWindow$' >/dev/null 2>&1; then
+        break
+    fi
+    if ! kill -0 "$saver_pid" 2>/dev/null; then
+        break
+    fi
+    sleep 0.1
+done
+sleep "$preview_seconds"
+import -window root "$shot"
+echo "run: screenshot of the running saver: $shot"
