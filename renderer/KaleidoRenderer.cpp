@@ -87,6 +87,14 @@ bool KaleidoRenderer::drawFrame(uint32_t flags)
     glLoadIdentity();
     gluLookAt(0.0, 0.0, kCameraDistance, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
 
+    advanceFrame();
+    drawWedges();
+    glFlush();
+    return true;
+}
+
+void KaleidoRenderer::advanceFrame()
+{
     updateClock();
     scene->step();
 
@@ -101,9 +109,6 @@ bool KaleidoRenderer::drawFrame(uint32_t flags)
     }
 
     updateGeometry(currentAngle);
-    drawWedges();
-    glFlush();
-    return true;
 }
 
 void KaleidoRenderer::drawWedges()

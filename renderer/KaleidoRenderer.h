@@ -63,6 +63,10 @@ struct KaleidoRenderer {
     // projection follow, the backdrop reads the new size.
     void resize(int32_t clientWidth, int32_t clientHeight);
 
+    // The frame's state without drawing: clock, scene step, wedge-angle
+    // transition, geometry. drawFrame runs it between the camera and the
+    // wedges; long simulations run it alone. Needs no OpenGL call.
+    void advanceFrame();
     void drawWedges();
     // Slot count and clip planes for `angle` degrees (360/46 .. 36 in use;
     // the planes cut one slot for angles up to 180). An angle that is not a
