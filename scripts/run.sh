@@ -19,7 +19,7 @@ if [ "$#" -eq 0 ]; then
 fi
 
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
 
 if [ -n "${DISPLAY:-}" ]; then
     export WINEPREFIX="$root/build/run-prefix"

@@ -8,6 +8,7 @@
   the fixture does it for it.
 """
 
+import signal
 import sys
 from pathlib import Path
 
@@ -16,6 +17,23 @@ import pytest
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import harness  # noqa: E402
+
+
+def _interrupt_on_terminate(signum, frame):
+    raise KeyboardInterrupt(f"signal {signum}")
+
+
+def pytest_configure(config):
+    # A run stopped with SIGTERM (a timeout, CI cancelling) ends like one
+    # stopped with Ctrl-C: pytest still tears the fixtures down, so every
+    # Xvfb, wineserver and program they started is stopped.
+    config.pellix_previous_sigterm = signal.signal(signal.SIGTERM, _interrupt_on_terminate)
+
+
+def pytest_unconfigure(config):
+    previous = getattr(config, "pellix_previous_sigterm", None)
+    if previous is not None:
+        signal.signal(signal.SIGTERM, previous)
 
 
 @pytest.fixture(scope="session")

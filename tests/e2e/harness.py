@@ -101,7 +101,8 @@ COMMAND_SECONDS = 120
 PROCESS_END_SECONDS = 20
 POLL_SECONDS = 0.1
 
-WINE_DLL_OVERRIDES = "mscoree,mshtml="
+# No Mono or Gecko prompts, and no menu entries written into $HOME.
+WINE_DLL_OVERRIDES = "mscoree,mshtml=,winemenubuilder.exe=d"
 # "    NAME    TYPE    DATA" as reg query prints a value (names may hold spaces).
 REG_VALUE_LINE = re.compile(r"^ {4}(.*?) {4}(REG_\w+)(?: {4}(.*))?$")
 FPS_REPORT = re.compile(r"@ approx (\d+(?:\.\d+)?)fps")

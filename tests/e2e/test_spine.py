@@ -76,7 +76,10 @@ def test_full_screen_covers_the_screen_and_presents_frames(wine):
     assert not wine.screensaver_running()
 
 
-def test_preview_is_a_child_filling_its_parent_and_ends_with_it(wine):
+@pytest.mark.parametrize("screensaver_state", [False, True], ids=["state-off", "state-on"])
+def test_preview_is_a_child_filling_its_parent_and_ends_with_it(wine, screensaver_state):
+    # The preview leaves the screen-saver-running state as it finds it, on or off.
+    wine.set_screensaver_running(screensaver_state)
     host, parent = wine.start_parent(PARENT_WIDTH, PARENT_HEIGHT)
     outer = wine.describe_window(parent)
     saver = wine.start_saver("/p", parent, trace_fps=True)
@@ -89,11 +92,13 @@ def test_preview_is_a_child_filling_its_parent_and_ends_with_it(wine):
     assert (child["clientx"], child["clienty"]) == (0, 0)
     assert (child["width"], child["height"]) == (outer["width"], outer["height"])
     wait_presenting(saver)
-    assert not wine.screensaver_running()
+    assert wine.screensaver_running() == screensaver_state
 
     assert wine.post_message(parent, WM_CLOSE)
     assert host.wait(END_SECONDS) == 0
     assert saver.wait(END_SECONDS) == 0
+    assert wine.screensaver_running() == screensaver_state
+    wine.set_screensaver_running(False)
 
 
 def test_saver_is_a_gui_program_importing_only_windows_dlls():
