@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -57,11 +60,64 @@ struct Stream {
     uint32_t size = 0;
 };
 
+struct ResourceFile {
+    const char* name;
+    const char* file;
+};
+
+// The pictures the saver embeds, read from the source tree: a test program
+// has no resources of its own under Windows.
+const ResourceFile kResourceFiles[] = {
+    {"JPEG_PELLIX_RGB", "pellix_rgb.jpg"},
+    {"JPEG_PELLIX_MASK", "pellix_mask.jpg"},
+    {"CLOUDS_MASK", "clouds_mask.jpg"},
+    {"LOGO_MASK", "logo_mask.jpg"},
+};
+const int kResourceCount = sizeof(kResourceFiles) / sizeof(kResourceFiles[0]);
+
+std::vector<unsigned char> gIntact[kResourceCount];
+
+std::vector<unsigned char> readFile(const std::string& path)
+{
+    std::vector<unsigned char> bytes;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return bytes;
+    }
+    unsigned char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0) {
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    }
+    std::fclose(file);
+    return bytes;
+}
+
 Stream builtIn(const char* name)
 {
     Stream stream;
-    platformFindResource(name, &stream.data, &stream.size);
+    for (int i = 0; i < kResourceCount; ++i) {
+        if (std::strcmp(kResourceFiles[i].name, name) == 0) {
+            stream.data = gIntact[i].data();
+            stream.size = static_cast<uint32_t>(gIntact[i].size());
+        }
+    }
     return stream;
+}
+
+// Every picture intact, through the same lookup the saver uses.
+bool installIntactPictures()
+{
+    for (int i = 0; i < kResourceCount; ++i) {
+        if (gIntact[i].empty()) {
+            gIntact[i] = readFile(std::string(PELLIX_SOURCE_DIR) + "/resources/" + kResourceFiles[i].file);
+        }
+        if (gIntact[i].empty() || !platformOverrideResource(kResourceFiles[i].name, gIntact[i].data(),
+                                                            static_cast<uint32_t>(gIntact[i].size()))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The damaged bytes for `testCase`; `storage` keeps them alive.
@@ -143,6 +199,7 @@ TEST_F(PictureFault, TheSaverRunsWithoutTheDamagedPicture)
     for (const FaultCase& testCase : kCases) {
         SCOPED_TRACE(testCase.title);
         platformClearResourceOverrides();
+        ASSERT_TRUE(installIntactPictures());
         std::vector<unsigned char> storage;
         const Stream stream = damaged(testCase, storage);
         ASSERT_TRUE(platformOverrideResource(testCase.resource, stream.data, stream.size));

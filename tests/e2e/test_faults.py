@@ -1,0 +1,107 @@
+"""Faults the real pellix.scr meets under Wine, and what the user sees.
+
+The preview handle that names no window is covered by test_spine.py
+(``preview-no-window``); the registry and password-service faults in-process
+by tests/shell; damaged pictures by tests/faults.
+"""
+
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+from pathlib import Path
+
+import pytest
+
+import harness
+from harness import WM_CLOSE, wait_until
+
+SAVER_X_CLASS = r"^pellix\.scr$"
+START_SECONDS = 90
+END_SECONDS = 60
+LONG_LINE = 100000
+MESSAGE_BOX_CLASS = "#32770"
+
+
+def presenting(process):
+    return len([rate for rate in process.fps_reports() if rate > 0]) >= 2
+
+
+@pytest.fixture
+def display_without_glx(wine):
+    """A second X server with no GLX, for one saver of the session's prefix."""
+    xvfb = harness.Xvfb(log_path=wine.log_dir / "xvfb-noglx.log")
+    start = xvfb.start
+    original = subprocess.Popen
+
+    def popen_without_glx(argv, *args, **kwargs):
+        return original(argv + ["-extension", "GLX"], *args, **kwargs)
+
+    subprocess.Popen = popen_without_glx
+    try:
+        start()
+    finally:
+        subprocess.Popen = original
+    try:
+        yield xvfb.display
+    finally:
+        wine.end_processes()
+        xvfb.stop()
+
+
+def test_without_opengl_the_pixel_format_error_shows_and_the_saver_ends(wine, display_without_glx):
+    saver = wine.start_saver("/s", env={"DISPLAY": display_without_glx})
+    box = wine.wait_window(MESSAGE_BOX_CLASS, "Error", START_SECONDS)
+    texts = [child["title"] for child in wine.child_windows(box["hwnd"])]
+    assert "ChoosePixelFormat() failed:  Cannot find a suitable pixel format." in texts, texts
+    assert saver.running(), "the saver must wait for the box to be closed"
+    assert wine.find_window("OpenGL", "SaverWindow") is not None
+    assert wine.post_message(box["hwnd"], WM_CLOSE)
+    assert saver.wait(END_SECONDS) == 0
+    assert wine.find_window("OpenGL", "SaverWindow") is None
+    assert not wine.screensaver_running()
+
+
+@pytest.mark.parametrize("args, draws", [
+    (["/s", "x" * LONG_LINE], True),
+    (["/p", "9" * LONG_LINE], False),
+    (["/" + "q" * LONG_LINE], False),
+    (["/c:" + "7" * LONG_LINE], False),
+], ids=["full-screen-then-text", "preview-huge-number", "unknown-switch-run-on", "config-huge-owner"])
+def test_a_command_line_of_100000_characters(wine, args, draws):
+    saver = wine.start_saver(*args, trace_fps=True)
+    if draws:
+        wait_until(lambda: presenting(saver), START_SECONDS, "the saver to present frames")
+        x_window = wine.wait_x_window("^SaverWindow$", SAVER_X_CLASS)
+        wine.focus(x_window)
+        wine.key("x")
+    elif args[0].startswith("/c"):
+        # The dialog opens with an owner that is no window, and closes.
+        dialog = wine.wait_window(MESSAGE_BOX_CLASS, None, START_SECONDS)
+        assert wine.post_message(dialog["hwnd"], WM_CLOSE)
+    assert saver.wait(END_SECONDS) == 0
+    assert "wine: Unhandled" not in saver.stderr()
+    if not draws:
+        assert saver.fps_reports() == []
+
+
+def test_password_change_with_an_mpr_dll_lacking_the_export_ends_quietly(wine):
+    fake = harness.windows_build_dir() / "tests" / "faults" / "mpr-without-export" / "MPR.DLL"
+    assert fake.exists(), f"{fake} is missing: build the Windows tree"
+    folder = Path(tempfile.mkdtemp(prefix="pellix-mpr.", dir=wine.root))
+    shutil.copy(harness.saver_path(), folder / "pellix.scr")
+    shutil.copy(fake, folder / "MPR.DLL")
+    overrides = wine.env["WINEDLLOVERRIDES"] + ";mpr=n"
+    saver = wine.start(folder / "pellix.scr", "/a", "0", winedebug="-all,+loaddll", cwd=folder,
+                       env={"WINEDLLOVERRIDES": overrides})
+    seen = set()
+
+    def ended():
+        seen.update(wine.x_windows(x_class=SAVER_X_CLASS))
+        return not saver.running()
+
+    wait_until(ended, END_SECONDS, "the password change to end")
+    assert saver.wait() == 0
+    assert re.search(r"Loaded .*MPR\.DLL.*: native", saver.stderr(), re.IGNORECASE), saver.stderr()[-2000:]
+    assert seen == set()
