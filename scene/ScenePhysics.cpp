@@ -23,20 +23,23 @@ void spinAboutCentre(Vec3& position, float angle)
     position.y = static_cast<float>(radius * std::sin(theta));
 }
 
-// Adds to a's force the push away from b where their squares overlap and
-// their discs intersect; b is left alone (it gets its own turn).
+// The axis-aligned square of a sprite, kept for the step's pair tests.
+struct SquareBounds {
+    float left;
+    float right;
+    float bottom;
+    float top;
+};
+
+// Adds to a's force the push away from b where their discs intersect; the
+// caller has found that their squares overlap. b is left alone (it gets its
+// own turn).
 void addRepulsion(Sprite& a, const Sprite& b)
 {
-    const float ra = a.size;
-    const float rb = b.size;
-    if (!(a.position.x + ra > b.position.x - rb && b.position.x + rb > a.position.x - ra &&
-          b.position.y - rb < a.position.y + ra && b.position.y + rb > a.position.y - ra)) {
-        return;
-    }
     const float dx = a.position.x - b.position.x;
     const float dy = a.position.y - b.position.y;
     const float distance = std::sqrt(dx * dx + dy * dy);
-    const float reach = ra + rb;
+    const float reach = a.size + b.size;
     const float overlap = reach - distance;
     if (overlap > 0.0f && distance > 0.0f) {
         const float ratio = overlap / reach;
@@ -44,6 +47,12 @@ void addRepulsion(Sprite& a, const Sprite& b)
         a.force.x += dx * f;
         a.force.y += dy * f;
     }
+}
+
+// All four comparisons strict: squares that only touch do not interact.
+bool squaresOverlap(const SquareBounds& a, const SquareBounds& b)
+{
+    return a.right > b.left && b.right > a.left && b.bottom < a.top && b.top > a.bottom;
 }
 
 // Pulls a sprite that will be near the ring one velocity from now back
@@ -77,10 +86,17 @@ void SpriteScene::step()
 
     // Every overlapping pair pushes apart: each sprite is tested against all
     // the others, against the positions the spin left.
+    SquareBounds squares[kSpriteCount];
+    for (int32_t i = 0; i < kSpriteCount; ++i) {
+        const Sprite& s = sprites[i];
+        squares[i] = SquareBounds{s.position.x - s.size, s.position.x + s.size, s.position.y - s.size,
+                                  s.position.y + s.size};
+    }
     for (int32_t i = 0; i < kSpriteCount; ++i) {
         Sprite& a = sprites[i];
+        const SquareBounds square = squares[i];
         for (int32_t j = 0; j < kSpriteCount; ++j) {
-            if (j != i) {
+            if (j != i && squaresOverlap(square, squares[j])) {
                 addRepulsion(a, sprites[j]);
             }
         }
