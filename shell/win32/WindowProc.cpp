@@ -114,14 +114,19 @@ void onFullScreenClose(HWND window)
     }
 }
 
-void onSetCursor()
+// True when the cursor was hidden. The hide must end the handling there:
+// the default handling puts the arrow back for any hit test but the client
+// area, and the password-check operations ask with a hit test of 0, so the
+// cursor would stay visible after every check.
+bool onSetCursor()
 {
     SaverState* saver = state();
     if (fullScreen() && (saver == nullptr || saver->checkingPassword == 0)) {
         SetCursor(nullptr);
-        return;
+        return true;
     }
     showArrowCursor();
+    return false;
 }
 
 } // namespace
@@ -198,7 +203,9 @@ LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         }
         break;
     case WM_SETCURSOR:
-        onSetCursor();
+        if (onSetCursor()) {
+            return TRUE;
+        }
         break;
     case WM_KEYDOWN:
     case WM_LBUTTONDOWN:
