@@ -1,13 +1,39 @@
 #!/bin/bash
-# Runs the Windows saver under Wine: `scripts/run.sh [SWITCH...]`, /s when
-# none is given (/c for the settings, /p HWND for a preview).
+# make run: the Linux saver.
 #
-# On a desktop it runs on the current display in a prefix of its own under
-# build/ (made on the first run); press a key or move the mouse to end it.
-# Without a display it runs on a private Xvfb for a few seconds and leaves a
-# screenshot in build/preview/.
+#   scripts/run.sh [OPTION...]   with a display: build/linux/pellix in a window
+#                                (options as pellix takes them, e.g. -fullscreen);
+#                                without one: pellix-render writes a few frames
+#                                under build/preview/ and prints their paths.
+#   scripts/run.sh --windows [SWITCH...]
+#                                the Windows saver under Wine, /s when no switch
+#                                is given (/c for the settings, /p HWND for a
+#                                preview); without a display on a private Xvfb
+#                                for a few seconds, leaving a screenshot in
+#                                build/preview/.
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+
+if [ "${1:-}" != "--windows" ]; then
+    linux_build="${PELLIX_LINUX_BUILD:-$root/build/linux}"
+    if [ -n "${DISPLAY:-}" ]; then
+        if [ ! -x "$linux_build/pellix" ]; then
+            echo "run: $linux_build/pellix is missing; build it with 'make linux'" >&2
+            exit 1
+        fi
+        echo "run: Pellix in a window: digits change the mirrors, M switches them, Up spins, Escape or Q ends"
+        exec "$linux_build/pellix" "$@"
+    fi
+    if [ ! -x "$linux_build/pellix-render" ]; then
+        echo "run: $linux_build/pellix-render is missing; build it with 'make linux'" >&2
+        exit 1
+    fi
+    echo "run: no display; rendering frames of a 6-second run (the 2 key at 2 s) with pellix-render"
+    exec "$linux_build/pellix-render" --size 1280x720 --seconds 6 --every 36 --keys 2@2 \
+        --out "$root/build/preview"
+fi
+shift
+
 build="${PELLIX_WINDOWS_BUILD:-$root/build/windows}"
 saver="$build/pellix.scr"
 if [ ! -f "$saver" ]; then
