@@ -66,3 +66,28 @@ images: linux
 
 clean:
 	rm -rf build
+
+# Packages of both builds under build/dist: the Debian package from the Linux
+# tree, the zip and the NSIS installer from the Windows tree.
+DIST := $(ROOT)/build/dist
+dist: linux windows
+	@rm -rf $(DIST) && mkdir -p $(DIST)
+	@cd build/linux && cpack -B $(DIST) >/dev/null
+	@cd build/windows && cpack -B $(DIST) >/dev/null
+	@rm -rf $(DIST)/_CPack_Packages
+	@ls -1 $(DIST)/*
+
+# The README's pictures, rendered offline: a still of the kaleidoscope and a
+# short GIF of the glide to 18 slots after the 3 key (the centre, 12 frames a
+# second).
+DOCS_FRAMES := $(ROOT)/build/docs
+docs: linux
+	@rm -rf $(DOCS_FRAMES)
+	@build/linux/pellix-render --size 960x540 --seed 2 --seconds 6 --every 144 \
+	    --out $(DOCS_FRAMES)/still >/dev/null
+	@cp $(DOCS_FRAMES)/still/frame-00144.png docs/pellix.png
+	@build/linux/pellix-render --size 400x240 --seed 2 --seconds 3.5 --every 2 --keys 3@0.5 \
+	    --out $(DOCS_FRAMES)/glide >/dev/null
+	@convert -delay 8 -loop 0 $(DOCS_FRAMES)/glide/frame-*.png -gravity center -crop 240x240+0+0 +repage \
+	    -fuzz 2% -layers Optimize docs/pellix-glide.gif
+	@ls -l docs/pellix.png docs/pellix-glide.gif
