@@ -3,6 +3,8 @@
 // a texture and frees.
 #include "images/JpegLoader.h"
 
+#include "common/StartupTrace.h"
+
 #include "images/MemorySource.h"
 #include "images/TextureUpload.h"
 #include "platform/Platform.h"
@@ -163,7 +165,10 @@ bool LoadJpegTexture(TextureImage& image, const char* name)
 
     decodeRows(session, pixels, static_cast<size_t>(rowBytes), RowCopy::Unchanged);
     endSession(session, true);
-    return UploadTexture(image);
+    traceStartup("decoded", name);
+    const bool uploaded = UploadTexture(image);
+    traceStartup("uploaded", name);
+    return uploaded;
 }
 
 bool LoadJpegTextureWithMask(TextureImage& image, const char* colourName, const char* maskName)
@@ -205,5 +210,8 @@ bool LoadJpegTextureWithMask(TextureImage& image, const char* colourName, const 
     }
     decodeRows(session, pixels, static_cast<size_t>(rowBytes), RowCopy::MaskToAlpha);
     endSession(session, true);
-    return UploadTexture(image);
+    traceStartup("decoded", colourName);
+    const bool uploaded = UploadTexture(image);
+    traceStartup("uploaded", colourName);
+    return uploaded;
 }

@@ -1,5 +1,6 @@
 #include "shell/linux/LinuxSaver.h"
 
+#include "common/StartupTrace.h"
 #include "platform/Platform.h"
 #include "renderer/KaleidoRenderer.h"
 
@@ -105,6 +106,7 @@ bool LinuxSaver::start()
         return false;
     }
 
+    traceStartup("context");
     renderer = new (std::nothrow) KaleidoRenderer(surface.width, surface.height);
     if (renderer == nullptr) {
         std::fprintf(stderr, "pellix: out of memory\n");
@@ -121,6 +123,7 @@ bool LinuxSaver::start()
 void LinuxSaver::loop()
 {
     running = true;
+    bool firstFrameTraced = false;
     const uint32_t flags = options.useMirrors ? FrameFlagMirrors : 0u;
     while (running) {
         while (running && XPending(display) > 0) {
@@ -144,6 +147,10 @@ void LinuxSaver::loop()
         }
         if (renderer->drawFrame(flags)) {
             surface.swapBuffers();
+            if (!firstFrameTraced) {
+                firstFrameTraced = true;
+                traceStartup("first-frame");
+            }
         }
         if (options.showFps && renderer->lastMeasureTime != lastFpsReport) {
             lastFpsReport = renderer->lastMeasureTime;

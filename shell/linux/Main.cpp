@@ -1,3 +1,4 @@
+#include "common/StartupTrace.h"
 #include "shell/linux/LinuxOptions.h"
 #include "shell/linux/LinuxSaver.h"
 
@@ -5,6 +6,7 @@
 
 int main(int argc, char** argv)
 {
+    traceStartup("entry");
     LinuxOptions options;
     if (!parseLinuxOptions(argc, argv, &options)) {
         std::fprintf(stderr, "%s\n", kLinuxUsage);

@@ -1,5 +1,6 @@
 #include "shell/win32/SaverState.h"
 
+#include "common/StartupTrace.h"
 #include "renderer/KaleidoRenderer.h"
 
 #include <new>
@@ -152,6 +153,7 @@ void runFrameLoop(HDC deviceContext)
 {
     MSG message;
     ZeroMemory(&message, sizeof(message));
+    bool firstFrameTraced = false;
     while (gRenderer != nullptr) {
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
@@ -164,6 +166,10 @@ void runFrameLoop(HDC deviceContext)
         const bool mirrors = gSaverState != nullptr && gSaverState->useMirrors != 0;
         if (gRenderer->drawFrame(mirrors ? FrameFlagMirrors : 0u)) {
             SwapBuffers(deviceContext);
+            if (!firstFrameTraced) {
+                firstFrameTraced = true;
+                traceStartup("first-frame");
+            }
         }
         const int32_t pause = gRenderer->pauseMs;
         Sleep(pause > 0 ? static_cast<DWORD>(pause) : 0u);
@@ -198,6 +204,7 @@ void runSaverWindow(HWND parent, int showCommand)
         return;
     }
 
+    traceStartup("context");
     gRenderer = new (std::nothrow) KaleidoRenderer(width, height);
     if (gRenderer == nullptr) {
         tearDown(&resources, true);

@@ -1,5 +1,6 @@
 #include "shell/win32/SaverState.h"
 
+#include "common/StartupTrace.h"
 #include "resources/resource.h"
 #include "shell/CommandLine.h"
 
@@ -48,6 +49,7 @@ void runMode(RunMode mode, HWND window, int showCommand)
 // happens, the process ends with exit code 0, which is all they look at.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
+    traceStartup("entry");
     gInstance = instance;
     const CommandLineChoice choice = parseCommandLine(GetCommandLineA());
     gRunMode = choice.mode;
