@@ -67,6 +67,9 @@ images: linux
 clean:
 	rm -rf build
 
+soak: linux windows
+	@bash scripts/soak.sh
+
 # Packages of both builds under build/dist: the Debian package from the Linux
 # tree, the zip and the NSIS installer from the Windows tree.
 DIST := $(ROOT)/build/dist

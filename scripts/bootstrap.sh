@@ -13,6 +13,7 @@ packages=(
     wine wine64 xvfb xauth xdotool x11-utils imagemagick
     python3 python3-pytest python3-numpy python3-pil
     nsis dpkg-dev
+    xscreensaver-gl
 )
 
 missing=()
