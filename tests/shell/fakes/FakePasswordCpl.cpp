@@ -1,7 +1,9 @@
 // A stand-in for the Windows 95/98 password control panel. The answer of
-// VerifyScreenSavePwd comes from PELLIX_TEST_PASSWORD_ANSWER ("1": right,
-// anything else or unset: wrong); every load, unload and call is appended
-// to the file named by PELLIX_TEST_PASSWORD_LOG. Built a second time with
+// VerifyScreenSavePwd is "1" (right) or anything else (wrong), taken from
+// the first byte of the file named by PELLIX_TEST_PASSWORD_ANSWER_FILE when
+// that is set (so that a test can change it while a saver runs), otherwise
+// from PELLIX_TEST_PASSWORD_ANSWER; unset means wrong. Every load, unload
+// and call is appended to the file named by PELLIX_TEST_PASSWORD_LOG. Built a second time with
 // PELLIX_FAKE_WITHOUT_VERIFY to give a control panel that lacks the export.
 #include "FakeLog.h"
 
@@ -11,6 +13,7 @@ namespace {
 
 const char* const kLogVariable = "PELLIX_TEST_PASSWORD_LOG";
 const char* const kAnswerVariable = "PELLIX_TEST_PASSWORD_ANSWER";
+const char* const kAnswerFileVariable = "PELLIX_TEST_PASSWORD_ANSWER_FILE";
 // A host may export this to act while the check is in progress, the way a
 // password dialog's own message loop would let input through.
 const char* const kDuringCheckHook = "pellixTestDuringPasswordCheck";
@@ -33,8 +36,27 @@ void dispatchPendingMessages()
     }
 }
 
+bool answerFileSaysRight(const char* path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    char first = 0;
+    DWORD read = 0;
+    const BOOL ok = ReadFile(file, &first, 1, &read, nullptr);
+    CloseHandle(file);
+    return ok && read == 1 && first == '1';
+}
+
 bool answerIsRight()
 {
+    char path[MAX_PATH] = {0};
+    const DWORD pathLength = GetEnvironmentVariableA(kAnswerFileVariable, path, sizeof(path));
+    if (pathLength != 0 && pathLength < sizeof(path)) {
+        return answerFileSaysRight(path);
+    }
     char answer[8] = {0};
     const DWORD length = GetEnvironmentVariableA(kAnswerVariable, answer, sizeof(answer));
     return length == 1 && answer[0] == '1';
