@@ -29,7 +29,10 @@ struct Sprite {
     float cellWidth = 0.0f;
     float cellHeight = 0.0f;
 
-    // First life, staggered by index (0 .. kSpriteCount - 1).
+    // First life, staggered by index (0 .. kSpriteCount - 1): random place
+    // within radius 4, at rest, random size, age index / 60. Draws its random
+    // values in a fixed order so that one seed gives the same sprites on
+    // every build. A sheet with no size is taken as 1024 x 512 for the cells.
     void spawn(int32_t index);
     // New life: birth time, picture, cell and rotation; position, velocity,
     // force and size stay.

@@ -23,7 +23,9 @@ struct SpriteScene {
 
     // Sets gCurrentScene; draws uniformMode at random.
     explicit SpriteScene(KaleidoRenderer* ownerRenderer);
-    // Deletes the texture names, frees the textures block and the sprites.
+    // Deletes all three texture names (0 for a picture that never loaded is
+    // ignored), frees the textures block and the sprites. Needs the context
+    // current; valid with or without any step having run.
     ~SpriteScene();
     SpriteScene(const SpriteScene&) = delete;
     SpriteScene& operator=(const SpriteScene&) = delete;
@@ -36,12 +38,21 @@ struct SpriteScene {
     void beginDraw();
     void drawSprites();
     void endDraw();
-    // VK_UP (38) adds a spin impulse; every other code is ignored.
+    // VK_UP (38) adds 0.00872664 rad to spinAngle; every other code is
+    // ignored.
     void spinKey(uint32_t code);
 
+    // Called by init only. A picture that fails to load keeps texture name
+    // 0 (drawn with OpenGL's default texture); a pixel buffer a failed
+    // loader left behind is freed here.
     void loadTextures();
+    // Spawns sprites 0..kSpriteCount-1 in index order; needs the textures.
     void spawnAll();
+    // One schedule step per overdue sprite; starts a transition of 1..17 s
+    // (random) once the current one has run its length.
     void advanceSchedule();
+    // transitionLength = trunc(seconds * 3.75) steps (3..63 for 1..17 s),
+    // flips uniformMode and draws a new uniformPicture.
     void startTransition(float seconds);
 };
 
