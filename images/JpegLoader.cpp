@@ -102,6 +102,24 @@ unsigned char* allocatePixels(uint64_t rowBytes, uint64_t height)
     return static_cast<unsigned char*>(std::calloc(static_cast<size_t>(total), 1));
 }
 
+// The row copies. Target and samples never overlap; saying so lets the
+// compiler vectorise the loops.
+void copyColourToRgb(unsigned char* __restrict target, const JSAMPLE* __restrict samples, size_t width)
+{
+    for (size_t i = 0; i < width; ++i) {
+        target[kRgbaBytes * i] = samples[3 * i];
+        target[kRgbaBytes * i + 1] = samples[3 * i + 1];
+        target[kRgbaBytes * i + 2] = samples[3 * i + 2];
+    }
+}
+
+void copyMaskToAlpha(unsigned char* __restrict target, const JSAMPLE* __restrict samples, size_t width)
+{
+    for (size_t i = 0; i < width; ++i) {
+        target[kRgbaBytes * i + 3] = samples[i];
+    }
+}
+
 // Decodes every row of the started picture into `pixels` (`rowBytes` a
 // row, as many rows as the picture has), then finishes the picture. The
 // caller has checked that the buffer holds the picture's rows in the form
@@ -116,22 +134,15 @@ void decodeRows(DecodeSession& session, unsigned char* pixels, size_t rowBytes, 
     while (decompressor.output_scanline < decompressor.output_height) {
         unsigned char* target = pixels + static_cast<size_t>(decompressor.output_scanline) * rowBytes;
         jpeg_read_scanlines(&decompressor, sampleRow, 1);
-        const JSAMPLE* samples = sampleRow[0];
         switch (copy) {
         case RowCopy::Unchanged:
-            std::memcpy(target, samples, sampleCount);
+            std::memcpy(target, sampleRow[0], sampleCount);
             break;
         case RowCopy::ColourToRgb:
-            for (size_t i = 0; i < width; ++i) {
-                target[kRgbaBytes * i] = samples[3 * i];
-                target[kRgbaBytes * i + 1] = samples[3 * i + 1];
-                target[kRgbaBytes * i + 2] = samples[3 * i + 2];
-            }
+            copyColourToRgb(target, sampleRow[0], width);
             break;
         case RowCopy::MaskToAlpha:
-            for (size_t i = 0; i < width; ++i) {
-                target[kRgbaBytes * i + 3] = samples[i];
-            }
+            copyMaskToAlpha(target, sampleRow[0], width);
             break;
         }
     }
