@@ -1,0 +1,4 @@
+#!/bin/bash
+# Performance report piece (see scripts/bench-savers.py cpu), printed as Markdown.
+root="$(cd "$(dirname "$0")/.." && pwd)"
+exec "$root/scripts/with-wine.sh" /usr/bin/python3 "$root/scripts/bench-savers.py" cpu
