@@ -18,6 +18,9 @@ namespace {
 
 volatile std::sig_atomic_t gStopRequested = 0;
 
+// The X connection of the last run, open until the process ends.
+Display* gOpenDisplay = nullptr;
+
 void requestStop(int)
 {
     gStopRequested = 1;
@@ -175,7 +178,10 @@ void LinuxSaver::stop()
     renderer = nullptr;
     gRenderer = nullptr;
     surface.close();
-    XCloseDisplay(display);
+    // Everything sent has been handled (close() syncs); the connection itself
+    // is left to the process end. XCloseDisplay would unload Mesa's GLX
+    // driver, and what the driver still holds then reads as leaked.
+    gOpenDisplay = display;
     display = nullptr;
 }
 

@@ -25,7 +25,7 @@ extern const char* const kWindowTitle;  // "Pellix"
 // the renderer while its context is current.
 struct LinuxSaver {
     LinuxOptions options;
-    Display* display = nullptr;      // owned
+    Display* display = nullptr;      // opened by start(); left open for the process end
     GlxWindow surface;
     KaleidoRenderer* renderer = nullptr;  // owned
     PointerTravel pointer;           // full screen: where the pointer started

@@ -16,6 +16,8 @@ struct OffscreenGl {
     // Makes the context current on this thread. False, with one line on
     // standard error, when any step fails; close() tidies up either way.
     bool open(int32_t pixelWidth, int32_t pixelHeight);
+    // Releases and destroys the context and the pbuffer; the EGL display
+    // stays initialised for the rest of the process.
     void close();
 
     // The back buffer as RGBA bytes, bottom row first (OpenGL's order), into
