@@ -3,6 +3,7 @@ XScreenSaver modes drawing into someone else's window."""
 
 import sys
 from pathlib import Path
+from xml.etree import ElementTree
 
 import pytest
 
@@ -11,6 +12,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "linux"))
 from linux_session import (LinuxSession, is_blank, program, shows_slots,  # noqa: E402
                            slot_symmetry, wait_until)
 
+REPO_ROOT = Path(__file__).resolve().parents[2]
 START_SECONDS = 90
 GLIDE_SECONDS = 60
 END_SECONDS = 30
@@ -77,8 +79,8 @@ def test_window_draws_the_kaleidoscope_follows_a_digit_key_and_a_resize(x):
     assert saver.wait(END_SECONDS) == 0
 
 
-@pytest.mark.parametrize("key", ["Escape", "q", "Q"])
-def test_window_ends_with_zero_on_its_closing_keys(x, key):
+@pytest.mark.parametrize("key", ["Escape", "q", "Q", "close button"])
+def test_window_ends_with_zero_on_its_closing_keys_and_its_close_button(x, key):
     saver = x.start([program("pellix"), "-fps"])
     window = x.wait_x_window("^Pellix$", START_SECONDS)
     saver.wait_for_fps_reports(1, START_SECONDS)
@@ -87,7 +89,10 @@ def test_window_ends_with_zero_on_its_closing_keys(x, key):
     x.key("1", "m", "Up", "space")
     reports = len(saver.fps_reports())
     saver.wait_for_fps_reports(reports + 1)
-    x.key(key)
+    if key == "close button":
+        assert x.run([program("pellix-test-window"), "close", window]).rc == 0
+    else:
+        x.key(key)
     assert saver.wait(END_SECONDS) == 0
 
 
@@ -160,6 +165,22 @@ def test_full_screen_stays_for_command_keys_and_small_moves_and_closes_on_other_
     else:
         x.click(closing_input[1])
     assert saver.wait(END_SECONDS) == 0
+
+
+def test_the_hack_configuration_gives_options_that_pellix_takes(x):
+    config = ElementTree.parse(REPO_ROOT / "resources" / "pellix.xml").getroot()
+    assert config.tag == "screensaver"
+    assert config.get("name") == "pellix" and config.get("gl") == "yes"
+    assert config.findtext("_description").strip()
+    arguments = [command.get("arg") for command in config.iter("command")]
+    for switch in config.iter("boolean"):
+        assert switch.get("_label")
+        arguments += [switch.get(name) for name in ("arg-set", "arg-unset") if switch.get(name)]
+    assert "-no-mirrors" in arguments
+    # Every one of them together is a command line that pellix accepts.
+    result = x.run([program("pellix"), *arguments, "-help"])
+    assert result.rc == 0, result.stderr
+    assert result.stdout.startswith("usage: pellix")
 
 
 @pytest.mark.parametrize("arguments", [["-bogus"], ["-window-id"], ["-window-id", "nonsense"],

@@ -1,10 +1,14 @@
 // pellix-test-window WIDTH HEIGHT [default|single-buffered]
+// pellix-test-window close WINDOW
 //
 // A plain X window for the end-to-end tests to hand to `pellix -window-id`,
 // standing in for XScreenSaver's. It prints its id in hex on standard
 // output, stays mapped until standard input is closed, and then ends with 0.
 // "single-buffered" makes it on a visual that GLX can only draw into without
 // a back buffer, so the saver has to put a window of its own on top.
+//
+// "close" asks WINDOW (hex or decimal) to close the way a window manager's
+// close button does: a WM_DELETE_WINDOW client message.
 
 #include <X11/Xlib.h>
 #include <GL/glx.h>
@@ -21,12 +25,36 @@ const int kUsageExit = 2;
 const int kFailureExit = 1;
 const int kPollForever = -1;
 
+int askToClose(const char* windowText)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        std::fprintf(stderr, "pellix-test-window: no display\n");
+        return kFailureExit;
+    }
+    const Window window = static_cast<Window>(std::strtoul(windowText, nullptr, 0));
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XSync(display, False);
+    XCloseDisplay(display);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "close") == 0) {
+        return askToClose(argv[2]);
+    }
     if (argc < 3 || argc > 4) {
-        std::fprintf(stderr, "usage: pellix-test-window WIDTH HEIGHT [default|single-buffered]\n");
+        std::fprintf(stderr, "usage: pellix-test-window WIDTH HEIGHT [default|single-buffered] | close WINDOW\n");
         return kUsageExit;
     }
     const int width = std::atoi(argv[1]);
