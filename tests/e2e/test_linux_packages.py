@@ -2,6 +2,7 @@
 with apt-get on this machine, the Windows zip, and the NSIS installer run
 silently under Wine."""
 
+import fcntl
 import os
 import subprocess
 import sys
@@ -23,6 +24,9 @@ UNINSTALL_SECONDS = 120
 HACK = Path("/usr/libexec/xscreensaver/pellix")
 HACK_CONFIG = Path("/usr/share/xscreensaver/config/pellix.xml")
 RENDERER = Path("/usr/bin/pellix-render")
+# Several checkouts on one machine may run this at once: one at a time
+# installs and removes the system's package.
+SYSTEM_PACKAGE_LOCK = Path("/tmp/pellix-system-package.lock")
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pellix"
 
 
@@ -75,6 +79,12 @@ def test_debian_package_holds_the_hack_its_config_and_the_renderer(deb):
 
 @pytest.mark.skipif(os.geteuid() != 0, reason="installing a package needs root")
 def test_debian_package_installs_draws_and_removes_cleanly(deb, tmp_path):
+    with open(SYSTEM_PACKAGE_LOCK, "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        install_draw_and_remove(deb, tmp_path)
+
+
+def install_draw_and_remove(deb, tmp_path):
     apt_get("install", "--no-install-recommends", str(deb.resolve()))
     try:
         assert dpkg_installed("pellix")
