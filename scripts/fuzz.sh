@@ -12,6 +12,7 @@ export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
+mkdir -p "$root/fuzz/corpus/jpeg"
 seeds="$(mktemp -d /tmp/pellix-fuzz-seeds.XXXXXX)"
 trap 'rm -rf "$seeds"' EXIT
 cp "$root"/resources/*.jpg "$seeds"/ 2>/dev/null || true
