@@ -26,10 +26,12 @@ const int kRgbaBitsPerPixel = 32;
 const int kColourComponents = 3;
 const int kMaskComponents = 1;
 
-// Largest pixel buffer a loader asks for. The built-in pictures need 2 MiB
-// at most; a header that claims a picture larger than this is treated like
-// a buffer that could not be allocated.
-const uint64_t kMaxPixelBytes = uint64_t(256) << 20;
+// Largest picture a loader takes on, in bytes of decoded samples. The
+// built-in pictures need 2 MiB at most. A header that claims more is
+// treated like a buffer that could not be allocated, and is refused before
+// the library sizes its own buffers after it (a multi-scan stream makes it
+// hold the whole picture's coefficients).
+const uint64_t kMaxPixelBytes = uint64_t(64) << 20;
 
 // One loader call's libjpeg state. `block` is written after the recovery
 // point is set and read after a jump back to it, hence volatile.
@@ -69,8 +71,9 @@ bool endSession(DecodeSession& session, bool result)
 }
 
 // Looks up `name` and runs the decoder up to the first row. False, with
-// nothing reported, when the resource is missing or the block record cannot
-// be made; library errors jump to the loader's recovery point.
+// nothing reported, when the resource is missing, the block record cannot
+// be made or the picture is too large; library errors jump to the loader's
+// recovery point.
 bool startPicture(DecodeSession& session, const char* name)
 {
     const unsigned char* data = nullptr;
@@ -87,6 +90,10 @@ bool startPicture(DecodeSession& session, const char* name)
     session.block = block;
     SetMemorySource(&session.decompressor, block);
     jpeg_read_header(&session.decompressor, TRUE);
+    const jpeg_decompress_struct& header = session.decompressor;
+    if (uint64_t(header.image_width) * header.image_height * uint64_t(header.num_components) > kMaxPixelBytes) {
+        return false;
+    }
     jpeg_start_decompress(&session.decompressor);
     return true;
 }

@@ -66,6 +66,7 @@ const SampleCase kCases[] = {
     {"empty.jpg", Role::Single, Outcome::FailsUntouched, 0},
     {"precision12.jpg", Role::Single, Outcome::FailsUntouched, 1},
     {"huge_dimensions.jpg", Role::Single, Outcome::FailsUntouched, 0},
+    {"huge_progressive.jpg", Role::Single, Outcome::FailsUntouched, 0},
 
     {"colour_45x30.jpg", Role::Colour, Outcome::Loads, 0},
     {"progressive_45x30.jpg", Role::Colour, Outcome::Loads, 0},
@@ -75,6 +76,8 @@ const SampleCase kCases[] = {
     {"garbage.bin", Role::Colour, Outcome::FailsUntouched, 1},
     {"empty.jpg", Role::Colour, Outcome::FailsUntouched, 0},
     {"huge_dimensions.jpg", Role::Colour, Outcome::FailsUntouched, 0},
+    {"huge_progressive.jpg", Role::Colour, Outcome::FailsUntouched, 0},
+    {"huge_progressive.jpg", Role::Mask, Outcome::FailsColourOnly, 0},
 
     {"mask_45x30.jpg", Role::Mask, Outcome::Loads, 0},
     {"mask_64x32.jpg", Role::Mask, Outcome::FailsColourOnly, 0},

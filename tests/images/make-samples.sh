@@ -50,6 +50,14 @@ huge = bytearray(colour)
 huge[sof + 5:sof + 9] = bytes([0xEA, 0x60, 0xEA, 0x60])  # 60000 x 60000
 open("huge_dimensions.jpg", "wb").write(bytes(huge))
 
+# The same claim in a progressive stream, for which the library would hold
+# the whole picture's coefficients.
+progressive = open("progressive_45x30.jpg", "rb").read()
+sof2 = marker(progressive, 0xC2)
+huge_progressive = bytearray(progressive)
+huge_progressive[sof2 + 5:sof2 + 9] = bytes([0xEA, 0x60, 0xEA, 0x60])
+open("huge_progressive.jpg", "wb").write(bytes(huge_progressive))
+
 # An APP1 segment whose length runs far past the end of the stream.
 open("app_length_past_end.jpg", "wb").write(bytes([0xFF, 0xD8, 0xFF, 0xE1, 0xFF, 0xFF]) + b"Exif\0\0" + bytes(20))
 
