@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -140,6 +141,26 @@ TEST_F(BuiltinPictures, SpriteSheetJoinsColourAndMask)
     }
     EXPECT_EQ(strays, 0) << "pixels outside the 42 cells are not black";
     glDeleteTextures(1, &sheet.textureName);
+}
+
+TEST_F(BuiltinPictures, SheetWithoutItsMaskKeepsTheColourAndNoTexture)
+{
+    const PlainPicture colour = plainResource("JPEG_PELLIX_RGB");
+    ASSERT_TRUE(colour.decoded);
+    TextureImage sheet{};
+    StderrLines messages;
+    EXPECT_FALSE(LoadJpegTextureWithMask(sheet, "JPEG_PELLIX_RGB", "NO_SUCH_MASK"));
+    EXPECT_EQ(messages.lines(), 0) << messages.text;
+    EXPECT_EQ(sheet.textureName, 0u);
+    EXPECT_EQ(sheet.width, kSheetWidth);
+    EXPECT_EQ(sheet.height, kSheetHeight);
+    EXPECT_EQ(sheet.bitsPerPixel, 32);
+    ASSERT_NE(sheet.pixels, nullptr);
+    PlainPicture noMask;
+    noMask.samples.assign(size_t(kSheetWidth) * kSheetHeight, 0);
+    const std::vector<uint8_t> expected = joinColourAndMask(colour, noMask);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), sheet.pixels)) << "colour bytes with alpha 0";
+    std::free(sheet.pixels);
 }
 
 TEST_F(BuiltinPictures, DiscMasksAreRoundWithSoftEdges)
