@@ -14,6 +14,32 @@
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 
+# Inside with-wine.sh: its display and prefix are set.
+if [ "${1:-}" = "--windows-shot" ]; then
+    saver="$2"
+    shift 2
+    preview_seconds=6
+    window_wait_tenths=600
+    shot="$root/build/preview/pellix-wine.png"
+    mkdir -p "$(dirname "$shot")"
+    wine "$saver" "$@" >/dev/null 2>&1 &
+    saver_pid=$!
+    trap 'kill "$saver_pid" >/dev/null 2>&1 || true; wait "$saver_pid" 2>/dev/null || true' EXIT
+    for _ in $(seq 1 "$window_wait_tenths"); do
+        if xdotool search --onlyvisible --name '^SaverWindow$' >/dev/null 2>&1; then
+            break
+        fi
+        if ! kill -0 "$saver_pid" 2>/dev/null; then
+            break
+        fi
+        sleep 0.1
+    done
+    sleep "$preview_seconds"
+    import -window root "$shot"
+    echo "run: screenshot of the running saver: $shot"
+    exit 0
+fi
+
 if [ "${1:-}" != "--windows" ]; then
     linux_build="${PELLIX_LINUX_BUILD:-$root/build/linux}"
     if [ -n "${DISPLAY:-}" ]; then
@@ -58,53 +84,6 @@ if [ -n "${DISPLAY:-}" ]; then
     exit $?
 fi
 
-# No display: a private one, the saver for a few seconds, one screenshot.
-preview_seconds=6
-window_wait_tenths=600
-shot="$root/build/preview/pellix-wine.png"
-mkdir -p "$(dirname "$shot")"
-prefix="$(mktemp -d /tmp/pellix-run.XXXXXX)"
-xvfb_pid=""
-saver_pid=""
-cleanup() {
-    if [ -n "$saver_pid" ]; then
-        kill "$saver_pid" >/dev/null 2>&1 || true
-        wait "$saver_pid" 2>/dev/null || true
-    fi
-    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" >/dev/null 2>&1 || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
-    rm -rf "$prefix"
-}
-trap cleanup EXIT
-
-fifo="$prefix/displayfd"
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-xvfb_pid=$!
-read -r -t 30 display_number <"$fifo" || true
-if [ -z "${display_number:-}" ]; then
-    echo "run: no display, and Xvfb did not start" >&2
-    exit 1
-fi
-export DISPLAY=":$display_number"
-export WINEPREFIX="$prefix/prefix"
-echo "run: no display; running the saver on a private Xvfb ($DISPLAY)"
-wineboot -i >/dev/null 2>&1
-wineserver -w
-wine "$saver" "$@" >/dev/null 2>&1 &
-saver_pid=$!
-for _ in $(seq 1 "$window_wait_tenths"); do
-    if xdotool search --onlyvisible --name '^SaverWindow$' >/dev/null 2>&1; then
-        break
-    fi
-    if ! kill -0 "$saver_pid" 2>/dev/null; then
-        break
-    fi
-    sleep 0.1
-done
-sleep "$preview_seconds"
-import -window root "$shot"
-echo "run: screenshot of the running saver: $shot"
+# No display: the saver for a few seconds on a private display, one screenshot.
+echo "run: no display; running the saver on a private Xvfb"
+exec "$root/scripts/with-wine.sh" "$root/scripts/run.sh" --windows-shot "$saver" "$@"

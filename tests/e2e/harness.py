@@ -148,7 +148,10 @@ class RunResult:
 
 
 class WineProcess:
-    """One program started under Wine; the Unix PID is the Windows process."""
+    """One program started under Wine; the Unix PID is the Windows process.
+    The Linux session's programs are the same with their own frame-rate line."""
+
+    fps_line = FPS_REPORT
 
     def __init__(self, popen, name, stdout_path, stderr_path):
         self.popen = popen
@@ -204,7 +207,7 @@ class WineProcess:
         return wait_until(found, timeout, f"{pattern!r} from {self.name}")
 
     def fps_reports(self):
-        return [float(value) for value in FPS_REPORT.findall(self.stderr())]
+        return [float(value) for value in self.fps_line.findall(self.stderr())]
 
 
 def _read_text(path):

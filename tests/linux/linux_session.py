@@ -70,28 +70,10 @@ def program(name):
     return path
 
 
-class Process:
+class Process(harness.WineProcess):
     """A program of the session, its output in files."""
 
-    def __init__(self, popen, name, stdout_path, stderr_path):
-        self.popen = popen
-        self.name = name
-        self.stdout_path = stdout_path
-        self.stderr_path = stderr_path
-
-    @property
-    def pid(self):
-        return self.popen.pid
-
-    def running(self):
-        return self.popen.poll() is None
-
-    def wait(self, timeout=60.0):
-        try:
-            return self.popen.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise AssertionError(f"{self.name} still running after {timeout:.0f} s; stderr:\n"
-                                 f"{self.stderr()[-2000:]}") from None
+    fps_line = FPS_LINE
 
     def stop(self):
         """SIGTERM, then SIGKILL if it does not end; returns the exit code."""
@@ -104,15 +86,6 @@ class Process:
         except subprocess.TimeoutExpired:
             self.popen.kill()
             return self.popen.wait()
-
-    def stdout(self):
-        return Path(self.stdout_path).read_text(errors="replace")
-
-    def stderr(self):
-        return Path(self.stderr_path).read_text(errors="replace")
-
-    def fps_reports(self):
-        return [float(value) for value in FPS_LINE.findall(self.stderr())]
 
     def wait_for_fps_reports(self, count, timeout=60.0):
         """Waits until -fps has printed `count` lines in all; they come once a

@@ -2,12 +2,10 @@
 
 #include "platform/Platform.h"
 #include "scene/Sprite.h"
+#include "tests/support/JpegEncode.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <cstddef>
 #include <vector>
-
-#include <jpeglib.h>
 
 namespace {
 
@@ -34,33 +32,8 @@ std::vector<unsigned char> gMaskJpeg;
 
 bool encodeJpeg(const std::vector<unsigned char>& samples, int components, std::vector<unsigned char>& out)
 {
-    jpeg_compress_struct compressor;
-    jpeg_error_mgr errors;
-    compressor.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&compressor);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&compressor, &buffer, &size);
-    compressor.image_width = kSheetWidth;
-    compressor.image_height = kSheetHeight;
-    compressor.input_components = components;
-    compressor.in_color_space = components == kColourComponents ? JCS_RGB : JCS_GRAYSCALE;
-    jpeg_set_defaults(&compressor);
-    jpeg_set_quality(&compressor, kJpegQuality, TRUE);
-    jpeg_start_compress(&compressor, TRUE);
-    const size_t rowBytes = static_cast<size_t>(kSheetWidth) * components;
-    while (compressor.next_scanline < compressor.image_height) {
-        JSAMPROW row = const_cast<unsigned char*>(samples.data() + compressor.next_scanline * rowBytes);
-        jpeg_write_scanlines(&compressor, &row, 1);
-    }
-    jpeg_finish_compress(&compressor);
-    jpeg_destroy_compress(&compressor);
-    if (buffer == nullptr || size == 0) {
-        return false;
-    }
-    out.assign(buffer, buffer + size);
-    std::free(buffer);
-    return true;
+    out = encodeTestJpeg(samples.data(), kSheetWidth, kSheetHeight, components, kJpegQuality);
+    return !out.empty();
 }
 
 bool encodeSheet()
