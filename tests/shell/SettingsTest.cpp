@@ -87,6 +87,49 @@ TEST_F(SettingsTest, LoadsEachValueAsFourBytesWhateverItsType)
     }
 }
 
+// The keys are opened for full access although only read: one the user may
+// only read, or not open at all, leaves every default standing, and saving
+// into it changes nothing and fails quietly.
+TEST_F(SettingsTest, AKeyThatCannotBeOpenedForFullAccessLeavesTheDefaults)
+{
+    const struct {
+        const char* title;
+        DWORD access;
+    } cases[] = {{"read only", KEY_READ}, {"no access", 0}};
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.title);
+        removeSaverSettings();
+        ASSERT_TRUE(writeRegistryDword(kScreenSaversKey, kDelay, 30));
+        ASSERT_TRUE(writeRegistryDword(kScreenSaversKey, kThreshold, 5));
+        ASSERT_TRUE(writeRegistryDword(kSaverKey, kMirrors, 0));
+        ASSERT_TRUE(restrictRegistryKey(kScreenSaversKey, testCase.access));
+        ASSERT_TRUE(restrictRegistryKey(kSaverKey, testCase.access));
+        HKEY probe = nullptr;
+        const LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, kSaverKey, 0, KEY_ALL_ACCESS, &probe);
+        if (opened == ERROR_SUCCESS) {
+            RegCloseKey(probe);
+        }
+
+        SaverState state;
+        state.loadScreenSaverSettings();
+        state.loadMirrorSetting();
+        const int32_t loadedMirrors = state.useMirrors;
+        state.useMirrors = 1;
+        state.saveMirrorSetting();
+
+        EXPECT_TRUE(allowRegistryKey(kScreenSaversKey));
+        EXPECT_TRUE(allowRegistryKey(kSaverKey));
+        ASSERT_EQ(opened, ERROR_ACCESS_DENIED) << "the registry did not refuse the restricted key";
+        EXPECT_EQ(state.passwordDelay, 15);
+        EXPECT_EQ(state.mouseThreshold, 50);
+        EXPECT_EQ(loadedMirrors, 1);
+        DWORD type = 0;
+        std::vector<unsigned char> data;
+        ASSERT_TRUE(readRegistryValue(kSaverKey, kMirrors, &type, &data));
+        EXPECT_EQ(data, bytesOf(0));
+    }
+}
+
 TEST_F(SettingsTest, ConstructionLeavesNoWindowAndNoCloseRequest)
 {
     SaverState state;

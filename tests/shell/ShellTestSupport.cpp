@@ -94,6 +94,35 @@ bool writeRegistryValue(const char* path, const char* name, DWORD type, const vo
     return result == ERROR_SUCCESS;
 }
 
+bool restrictRegistryKey(const char* path, DWORD access)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, WRITE_DAC, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    SID_IDENTIFIER_AUTHORITY worldAuthority = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    bool applied = false;
+    if (AllocateAndInitializeSid(&worldAuthority, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)) {
+        alignas(DWORD) unsigned char aclBytes[256] = {};
+        ACL* acl = reinterpret_cast<ACL*>(aclBytes);
+        SECURITY_DESCRIPTOR descriptor;
+        applied = InitializeAcl(acl, sizeof(aclBytes), ACL_REVISION)
+            && (access == 0 || AddAccessAllowedAce(acl, ACL_REVISION, access, everyone))
+            && InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION)
+            && SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE)
+            && RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
+        FreeSid(everyone);
+    }
+    RegCloseKey(key);
+    return applied;
+}
+
+bool allowRegistryKey(const char* path)
+{
+    return restrictRegistryKey(path, KEY_ALL_ACCESS | READ_CONTROL | WRITE_DAC | DELETE);
+}
+
 bool writeRegistryDword(const char* path, const char* name, uint32_t value)
 {
     return writeRegistryValue(path, name, REG_DWORD, &value, sizeof(value));

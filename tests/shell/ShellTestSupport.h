@@ -24,6 +24,13 @@ bool writeRegistryDword(const char* key, const char* name, uint32_t value);
 // in it) and the saver's own key with its parent when empty.
 void removeSaverSettings();
 
+// Replaces the key's access list with one entry that grants everyone only
+// `access` (0: nothing at all); the owner can still change the list, so
+// allowRegistryKey(path) gives full access back. False when the key cannot
+// be opened to change its list or the list is refused.
+bool restrictRegistryKey(const char* key, DWORD access);
+bool allowRegistryKey(const char* key);
+
 // What a value holds now; false when it is missing.
 bool readRegistryValue(const char* key, const char* name, DWORD* type, std::vector<unsigned char>* data);
 
