@@ -5,41 +5,22 @@
 #include "common/Gl.h"
 #include "images/JpegLoader.h"
 #include "platform/Platform.h"
-
-#include <EGL/egl.h>
-#include <EGL/eglext.h>
+#include "tools/render/OffscreenGl.h"
 
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
+const int32_t kContextPixels = 16;
+
 bool gContextReady = false;
 
 void makeContext()
 {
-    auto getPlatformDisplay =
-        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
-    if (getPlatformDisplay == nullptr) {
-        return;
-    }
-    EGLDisplay display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-    if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) {
-        return;
-    }
-    const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                       EGL_NONE};
-    EGLConfig config = nullptr;
-    EGLint count = 0;
-    if (!eglChooseConfig(display, configAttributes, &config, 1, &count) || count < 1 ||
-        !eglBindAPI(EGL_OPENGL_API)) {
-        return;
-    }
-    const EGLint surfaceAttributes[] = {EGL_WIDTH, 16, EGL_HEIGHT, 16, EGL_NONE};
-    EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
-    EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
-    gContextReady = surface != EGL_NO_SURFACE && context != EGL_NO_CONTEXT &&
-                    eglMakeCurrent(display, surface, surface, context);
+    // Lives for the whole run: every input uploads into it.
+    static OffscreenGl context;
+    gContextReady = context.open(kContextPixels, kContextPixels);
 }
 
 }  // namespace

@@ -7,13 +7,6 @@
 
 #if defined(_WIN32)
 #include <windows.h>
-#else
-#include <EGL/egl.h>
-#include <EGL/eglext.h>
-#include <dlfcn.h>
-#include <link.h>
-
-#include <cstring>
 #endif
 
 #if defined(_WIN32)
@@ -66,85 +59,14 @@ TestGlContext::~TestGlContext()
 
 #else
 
-namespace {
-
-int pinDriverModule(dl_phdr_info* info, size_t, void*)
-{
-    if (info->dlpi_name != nullptr && std::strstr(info->dlpi_name, "/dri/") != nullptr) {
-        dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-    }
-    return 0;
-}
-
-// Mesa's driver keeps a few blocks for the life of the process, reachable
-// from its own statics. A context's teardown unloads the driver, after which
-// the leak checker sees those blocks unreferenced; keeping the module loaded
-// keeps them reachable, so only the program's own leaks are reported.
-void keepGlDriverLoaded()
-{
-    static bool pinned = false;
-    if (!pinned) {
-        pinned = true;
-        dl_iterate_phdr(pinDriverModule, nullptr);
-    }
-}
-
-}  // namespace
-
 TestGlContext::TestGlContext(int pixelWidth, int pixelHeight) : width(pixelWidth), height(pixelHeight)
 {
-    auto getPlatformDisplay =
-        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
-    if (getPlatformDisplay == nullptr) {
-        return;
-    }
-    EGLDisplay eglDisplay = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-    if (eglDisplay == EGL_NO_DISPLAY || !eglInitialize(eglDisplay, nullptr, nullptr)) {
-        return;
-    }
-    display = eglDisplay;
-    const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                       EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_NONE};
-    EGLConfig config = nullptr;
-    EGLint configCount = 0;
-    if (!eglChooseConfig(eglDisplay, configAttributes, &config, 1, &configCount) || configCount < 1) {
-        return;
-    }
-    if (!eglBindAPI(EGL_OPENGL_API)) {
-        return;
-    }
-    const EGLint surfaceAttributes[] = {EGL_WIDTH, pixelWidth, EGL_HEIGHT, pixelHeight, EGL_NONE};
-    EGLSurface eglSurface = eglCreatePbufferSurface(eglDisplay, config, surfaceAttributes);
-    if (eglSurface == EGL_NO_SURFACE) {
-        return;
-    }
-    surface = eglSurface;
-    EGLContext eglContext = eglCreateContext(eglDisplay, config, EGL_NO_CONTEXT, nullptr);
-    if (eglContext == EGL_NO_CONTEXT) {
-        return;
-    }
-    context = eglContext;
-    if (!eglMakeCurrent(eglDisplay, eglSurface, eglSurface, eglContext)) {
-        return;
-    }
-    keepGlDriverLoaded();
-    ready = true;
+    ready = offscreen.open(pixelWidth, pixelHeight);
 }
 
 TestGlContext::~TestGlContext()
 {
-    if (display == nullptr) {
-        return;
-    }
-    EGLDisplay eglDisplay = static_cast<EGLDisplay>(display);
-    eglMakeCurrent(eglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    if (context != nullptr) {
-        eglDestroyContext(eglDisplay, static_cast<EGLContext>(context));
-    }
-    if (surface != nullptr) {
-        eglDestroySurface(eglDisplay, static_cast<EGLSurface>(surface));
-    }
-    eglTerminate(eglDisplay);
+    offscreen.close();
 }
 
 #endif

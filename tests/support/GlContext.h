@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <vector>
 
+#if !defined(_WIN32)
+#include "tools/render/OffscreenGl.h"
+#endif
+
 // An OpenGL compatibility context for tests, current on the calling thread
 // while the object lives: natively EGL on Mesa's surfaceless platform with a
 // pbuffer of the given size, under Wine a hidden window with a WGL context.
@@ -10,10 +14,13 @@ struct TestGlContext {
     bool ready = false;
     int width = 0;
     int height = 0;
-    void* display = nullptr;
-    void* surface = nullptr;
-    void* context = nullptr;
-    void* window = nullptr;
+#if defined(_WIN32)
+    void* display = nullptr;  // HDC
+    void* context = nullptr;  // HGLRC
+    void* window = nullptr;   // HWND
+#else
+    OffscreenGl offscreen;
+#endif
 
     TestGlContext(int pixelWidth, int pixelHeight);
     ~TestGlContext();

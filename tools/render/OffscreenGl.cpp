@@ -14,12 +14,12 @@ bool OffscreenGl::open(int32_t pixelWidth, int32_t pixelHeight)
     auto getPlatformDisplay =
         reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (getPlatformDisplay == nullptr) {
-        std::fprintf(stderr, "pellix-render: EGL has no eglGetPlatformDisplayEXT\n");
+        std::fprintf(stderr, "offscreen OpenGL: EGL has no eglGetPlatformDisplayEXT\n");
         return false;
     }
     EGLDisplay eglDisplay = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (eglDisplay == EGL_NO_DISPLAY || !eglInitialize(eglDisplay, nullptr, nullptr)) {
-        std::fprintf(stderr, "pellix-render: cannot open Mesa's surfaceless EGL platform\n");
+        std::fprintf(stderr, "offscreen OpenGL: cannot open Mesa's surfaceless EGL platform\n");
         return false;
     }
     display = eglDisplay;
@@ -31,24 +31,24 @@ bool OffscreenGl::open(int32_t pixelWidth, int32_t pixelHeight)
     EGLint configCount = 0;
     if (!eglChooseConfig(eglDisplay, configAttributes, &config, 1, &configCount) || configCount < 1 ||
         !eglBindAPI(EGL_OPENGL_API)) {
-        std::fprintf(stderr, "pellix-render: no EGL configuration for desktop OpenGL\n");
+        std::fprintf(stderr, "offscreen OpenGL: no EGL configuration for desktop OpenGL\n");
         return false;
     }
     const EGLint surfaceAttributes[] = {EGL_WIDTH, pixelWidth, EGL_HEIGHT, pixelHeight, EGL_NONE};
     EGLSurface eglSurface = eglCreatePbufferSurface(eglDisplay, config, surfaceAttributes);
     if (eglSurface == EGL_NO_SURFACE) {
-        std::fprintf(stderr, "pellix-render: cannot make a %d x %d pbuffer\n", pixelWidth, pixelHeight);
+        std::fprintf(stderr, "offscreen OpenGL: cannot make a %d x %d pbuffer\n", pixelWidth, pixelHeight);
         return false;
     }
     surface = eglSurface;
     EGLContext eglContext = eglCreateContext(eglDisplay, config, EGL_NO_CONTEXT, nullptr);
     if (eglContext == EGL_NO_CONTEXT) {
-        std::fprintf(stderr, "pellix-render: cannot create an OpenGL context\n");
+        std::fprintf(stderr, "offscreen OpenGL: cannot create an OpenGL context\n");
         return false;
     }
     context = eglContext;
     if (!eglMakeCurrent(eglDisplay, eglSurface, eglSurface, eglContext)) {
-        std::fprintf(stderr, "pellix-render: cannot make the OpenGL context current\n");
+        std::fprintf(stderr, "offscreen OpenGL: cannot make the OpenGL context current\n");
         return false;
     }
     return true;
