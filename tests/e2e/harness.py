@@ -123,6 +123,11 @@ def saver_path():
     return windows_build_dir() / "pellix.scr"
 
 
+def windows_path(path):
+    """A Unix path as the program under Wine names it (drive Z: is /)."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
 def testhost_path():
     return windows_build_dir() / "winhelpers" / "pellix-testhost.exe"
 

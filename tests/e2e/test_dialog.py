@@ -11,7 +11,7 @@ import numpy as np
 import pytest
 
 import harness
-from harness import wait_until
+from harness import wait_until, windows_path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "linux"))
 
@@ -38,10 +38,6 @@ def shell_fake(*parts):
     path = harness.windows_build_dir().joinpath("tests", "shell", "fakes", *parts)
     assert path.exists(), f"{path} is missing: build the Windows tree"
     return path
-
-
-def windows_path(path):
-    return "Z:" + str(path).replace("/", "\\")
 
 
 @pytest.fixture

@@ -112,3 +112,37 @@ def test_password_change_with_an_mpr_dll_lacking_the_export_ends_quietly(wine):
     assert saver.wait() == 0
     assert re.search(r"Loaded .*MPR\.DLL.*: native", saver.stderr(), re.IGNORECASE), saver.stderr()[-2000:]
     assert seen == set()
+
+
+@pytest.mark.parametrize("failing, calls", [
+    ("create", ["wglCreateContext handle"]),
+    ("current", ["wglCreateContext handle", "wglMakeCurrent handle", "wglDeleteContext handle"]),
+], ids=["no-context", "context-not-current"])
+def test_a_context_that_fails_after_a_good_pixel_format_ends_cleanly(wine, failing, calls):
+    # Under Wine a pixel format that was set always gives a context, so a
+    # stand-in OPENGL32.DLL beside a copy of the saver fails it instead.
+    fake = harness.windows_build_dir() / "tests" / "faults" / "opengl-without-context" / "OPENGL32.DLL"
+    assert fake.exists(), f"{fake} is missing: build the Windows tree"
+    folder = Path(tempfile.mkdtemp(prefix="pellix-gl.", dir=wine.root))
+    shutil.copy(harness.saver_path(), folder / "pellix.scr")
+    shutil.copy(fake, folder / "OPENGL32.DLL")
+    log = folder / "gl.log"
+    env = {"WINEDLLOVERRIDES": wine.env["WINEDLLOVERRIDES"] + ";opengl32=n",
+           "PELLIX_TEST_GL_FAIL": failing, "PELLIX_TEST_GL_LOG": harness.windows_path(log)}
+    saver = wine.start(folder / "pellix.scr", "/s", winedebug="-all,+loaddll", cwd=folder, env=env)
+    boxes = []
+
+    def ended():
+        box = wine.find_window(MESSAGE_BOX_CLASS, "Error")
+        if box is not None:
+            boxes.append(box)
+            wine.post_message(box["hwnd"], WM_CLOSE)
+        return not saver.running()
+
+    wait_until(ended, END_SECONDS, "the saver to end")
+    assert saver.wait() == 0
+    assert re.search(r"Loaded .*OPENGL32\.DLL.*: native", saver.stderr(), re.IGNORECASE), saver.stderr()[-2000:]
+    assert log.read_text().splitlines() == calls
+    assert boxes == [], "a context failure has no message box"
+    assert wine.find_window("OpenGL", "SaverWindow") is None
+    assert not wine.screensaver_running()
